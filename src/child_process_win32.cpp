@@ -1,0 +1,33 @@
+//===- child_process_win32.cpp - Running the archiver with CreateProcessW ===//
+#include <windows.h>
+
+#include <cstdio>
+
+#include "child_process.h"
+
+int run_and_wait(const std::wstring& command_line, const std::vector<std::wstring>& arguments) {
+  // CreateProcessW may write into its command line, so it gets a copy of its own.
+  std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
+  buffer.push_back(L'\0');
+
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  // Naming the application stops the platform from trying each space-separated
+  // prefix of an unquoted path (C:\Program.exe for C:\Program Files\...).
+  if (!CreateProcessW(arguments[0].c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    std::wprintf(L"failed to create process %d", static_cast<int>(GetLastError()));
+    return 1;
+  }
+
+  DWORD status = 1;
+  if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process.hProcess, &status)) {
+    status = 1;
+  }
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  // The full 32 bits pass through: exception codes such as 0xC0000005 included.
+  return static_cast<int>(status);
+}

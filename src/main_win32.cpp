@@ -1,0 +1,6 @@
+//===- main_win32.cpp - The Windows entry point ===//
+#include "main.h"
+
+// The C runtime's wide start-up splits the command line by its standard rules and
+// hands the UTF-16 arguments here; MinGW needs -municode to call it.
+int wmain(int argc, wchar_t** argv, wchar_t** /*environment*/) { return front_end_main(argc, argv); }

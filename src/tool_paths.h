@@ -1,0 +1,49 @@
+//===- tool_paths.h - Where the tools lie, and the archiver's command line ===//
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "native.h"
+
+// The archiver and the plugin, which always lie beside the front end itself.
+struct ToolPaths {
+  NativeString directory;  // Holds the front end; no trailing separator, may be empty.
+  NativeString archiver;
+  NativeString plugin;
+};
+
+// File name of the archiver on this host, as the no-directory message names it.
+extern const char kArchiverName[];
+
+// Finds the tools beside the running executable; nothing when its path has no directory.
+// `program_name` is argv[0], used only on hosts that cannot name their own executable.
+std::optional<ToolPaths> locate_tools(const NativeChar* program_name);
+
+// The part of `path` before its last `separator`; nothing when it holds none.
+template <class Char>
+std::optional<std::basic_string<Char>> directory_of(std::basic_string_view<Char> path,
+                                                    Char separator);
+
+// The archiver's argument vector: the archiver, the front end's first argument,
+// "--plugin" and the plugin, then the rest of the front end's arguments (argc > 2).
+std::vector<NativeString> archiver_arguments(const ToolPaths& tools, int argc,
+                                             const NativeChar* const* argv);
+
+// One Windows command line that the C runtime splits back into exactly `arguments`;
+// every argument, the last included, is followed by one space.
+std::wstring compose_command(const std::vector<std::wstring>& arguments);
+
+// The POSIX echo: a line that a shell splits back into exactly `arguments`, laid out
+// as the Windows one is.
+std::string compose_command(const std::vector<std::string>& arguments);
+
+// `argument` as the C runtime's splitting rules read it back: verbatim unless it is
+// empty or holds a space, tab, newline, vertical tab or double quote.
+std::wstring quote_windows_argument(std::wstring_view argument);
+
+// `argument` as a POSIX shell reads it back: verbatim unless the shell would split
+// or interpret it, then single-quoted.
+std::string quote_shell_argument(std::string_view argument);
