@@ -26,7 +26,8 @@ TEST(DirectoryOf, WindowsPathsSplitAtTheLastBackslashOnly) {
       {L"", std::nullopt},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(directory_of<wchar_t>(c.path, L'\\'), c.directory) << std::string(c.path, c.path + std::wcslen(c.path));
+    EXPECT_EQ(directory_of<wchar_t>(c.path, L'\\'), c.directory)
+        << std::string(c.path, c.path + std::wcslen(c.path));
   }
 }
 
@@ -48,10 +49,10 @@ TEST(ArchiverArguments, FirstArgumentGoesAheadOfThePluginTheRestAfter) {
 }
 
 TEST(ComposeCommand, WindowsLineIsVerbatimForOrdinaryArgumentsAndEndsInASpace) {
-  EXPECT_EQ(compose_command(std::vector<std::wstring>{L"D\\tevk-ar.exe", L"rcs", L"--plugin",
-                                                      L"D\\LLVMgold.dll", L"libm.a", L"a.o",
-                                                      L"b.o"}),
-            L"D\\tevk-ar.exe rcs --plugin D\\LLVMgold.dll libm.a a.o b.o ");
+  EXPECT_EQ(
+      compose_command(std::vector<std::wstring>{L"D\\tevk-ar.exe", L"rcs", L"--plugin",
+                                                L"D\\LLVMgold.dll", L"libm.a", L"a.o", L"b.o"}),
+      L"D\\tevk-ar.exe rcs --plugin D\\LLVMgold.dll libm.a a.o b.o ");
   EXPECT_EQ(compose_command(std::vector<std::wstring>{L"\\tevk-ar.exe", L"rcs", L"--plugin",
                                                       L"\\LLVMgold.dll", L"x.a"}),
             L"\\tevk-ar.exe rcs --plugin \\LLVMgold.dll x.a ");
@@ -88,11 +89,29 @@ TEST(QuoteWindowsArgument, QuotesOnlyWhatTheRuntimeWouldSplitOrStrip) {
 
 // Arguments that have tripped up command-line quoting before.
 const std::vector<std::wstring> kHardArguments = {
-    L"",        L" ",         L"a b",          L"\"",          L"\"\"",
-    L"\\",      L"\\\\",      L"a\\",          L"a b\\",       L"a b\\\\",
-    L"\\\"",    L"\\\\\"",    L"a\\\\\\\"b c", L"\t",          L"a\nb",
-    L"\v",      L"x.o --plugin C:\\other.dll", L"\"a b\"",     L"*.o",
-    L"\u00e9\u65e5\u672c", L"\xd800", L"C:\\dir with space\\",  L"-",
+    L"",
+    L" ",
+    L"a b",
+    L"\"",
+    L"\"\"",
+    L"\\",
+    L"\\\\",
+    L"a\\",
+    L"a b\\",
+    L"a b\\\\",
+    L"\\\"",
+    L"\\\\\"",
+    L"a\\\\\\\"b c",
+    L"\t",
+    L"a\nb",
+    L"\v",
+    L"x.o --plugin C:\\other.dll",
+    L"\"a b\"",
+    L"*.o",
+    L"\u00e9\u65e5\u672c",
+    L"\xd800",
+    L"C:\\dir with space\\",
+    L"-",
 };
 
 TEST(QuoteWindowsArgument, EveryArgumentSurvivesTheRuntimesSplitting) {
@@ -105,8 +124,8 @@ TEST(QuoteWindowsArgument, EveryArgumentSurvivesTheRuntimesSplitting) {
 
   // Each argument alone, also as the first and the last argument.
   for (const std::wstring& argument : kHardArguments) {
-    const std::vector<std::wstring> alone = {L"tevk-ar.exe", argument, L"--plugin",
-                                             L"LLVMgold.dll", argument};
+    const std::vector<std::wstring> alone = {L"tevk-ar.exe", argument, L"--plugin", L"LLVMgold.dll",
+                                             argument};
     EXPECT_EQ(split_crt(compose_command(alone), CrtRules::kMsvcrt), alone);
     EXPECT_EQ(split_crt(compose_command(alone), CrtRules::kUcrt), alone);
   }

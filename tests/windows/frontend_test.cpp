@@ -1,0 +1,390 @@
+//===- frontend_test.cpp - End-to-end tests of the Windows front end ===//
+//
+// Usage: frontend_test FRONT_END STANDIN GROUP
+//
+// Lays out tool directories with a copy of the built front end beside the stand-in
+// archiver, runs the front end as a build would, and checks its output streams,
+// its exit status (all 32 bits, which Wine cannot hand to a Linux parent) and what
+// the archiver received. Prints "N passed, M failed"; exits non-zero on a failure.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record.h"
+
+namespace {
+
+int g_passed = 0;
+int g_failed = 0;
+std::wstring g_front_end;
+std::wstring g_standin;
+std::wstring g_base;  // A fresh directory that holds every case's files.
+
+// Non-ASCII as \uXXXX, so that failure messages stay readable in any locale.
+std::string printable(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) {
+    if (c >= 0x20 && c < 0x7f) {
+      out += static_cast<char>(c);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c) & 0xffff);
+      out += escape;
+    }
+  }
+  return out;
+}
+
+std::string printable(const std::string& bytes) {
+  std::wstring units;
+  for (unsigned char byte : bytes) units += static_cast<wchar_t>(byte);
+  return printable(units);
+}
+
+std::string printable(DWORD status) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lx", status);
+  return text;
+}
+
+std::string printable(const std::vector<std::wstring>& list) {
+  std::string out = "[";
+  for (const std::wstring& item : list) out += "\"" + printable(item) + "\" ";
+  return out + "]";
+}
+
+template <class T>
+void expect_eq(const std::string& what, const T& actual, const T& expected) {
+  if (actual == expected) {
+    ++g_passed;
+    return;
+  }
+  ++g_failed;
+  std::printf("FAIL %s\n  actual:   %s\n  expected: %s\n", what.c_str(), printable(actual).c_str(),
+              printable(expected).c_str());
+}
+
+void expect(const std::string& what, bool ok) {
+  expect_eq(what, std::string(ok ? "true" : "false"), std::string("true"));
+}
+
+// CTest hands over Unix paths; Wine shows the Unix root as drive Z:.
+std::wstring windows_path(const wchar_t* path) {
+  std::wstring result = path[0] == L'/' ? std::wstring(L"Z:") + path : path;
+  for (wchar_t& c : result)
+    if (c == L'/') c = L'\\';
+  return result;
+}
+
+// The \\?\ form lets file calls take paths past MAX_PATH.
+std::wstring long_form(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+void create_directories(const std::wstring& path) {
+  for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+    CreateDirectoryW(long_form(path.substr(0, i)).c_str(), nullptr);
+  CreateDirectoryW(long_form(path).c_str(), nullptr);
+}
+
+void remove_tree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(long_form(path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(child);
+      } else {
+        DeleteFileW(long_form(child).c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(long_form(path).c_str());
+}
+
+void write_file(const std::wstring& path, const std::string& content) {
+  HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::optional<std::string> read_file(const std::wstring& path) {
+  HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string content;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
+  CloseHandle(file);
+  return content;
+}
+
+// A tool directory as a user installs it: the front end, and beside it the
+// stand-in as the archiver and an (empty) plugin.
+std::wstring make_tools(const std::wstring& directory, bool with_archiver = true) {
+  create_directories(directory);
+  CopyFileW(g_front_end.c_str(), long_form(directory + L"\\tevk-ar-lto.exe").c_str(), FALSE);
+  if (with_archiver)
+    CopyFileW(g_standin.c_str(), long_form(directory + L"\\tevk-ar.exe").c_str(), FALSE);
+  write_file(directory + L"\\LLVMgold.dll", "");
+  return directory;
+}
+
+// Quotes every argument by the C runtime's rules, so the front end's own
+// splitting is exercised on each one.
+std::wstring quote(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    quoted += c;
+    backslashes = 0;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L'"';
+}
+
+struct Run {
+  std::string out;
+  std::string err;
+  DWORD status = 0;
+  std::optional<Record> record;  // Set when the archiver ran.
+};
+
+std::optional<Record> read_record(const std::wstring& path) {
+  const std::optional<std::string> text = read_file(path);
+  if (!text) return std::nullopt;
+  Record record;
+  size_t start = 0;
+  for (size_t end; (end = text->find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = text->substr(start, end - start);
+    const size_t space = line.find(' ');
+    const std::string key = line.substr(0, space);
+    const std::wstring value = from_hex(line.substr(space + 1));
+    if (key == "module") record.module = value;
+    if (key == "cmdline") record.command_line = value;
+    if (key == "arg") record.argv.push_back(value);
+  }
+  return record;
+}
+
+HANDLE inheritable_file(const std::wstring& path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs the front end in `tools` on the raw command-line text `tail`, from `tools`
+// as the current directory, with the archiver told to exit with `archiver_exit`.
+Run run_raw(const std::wstring& tools, const std::wstring& tail, DWORD archiver_exit = 0) {
+  const std::wstring record_path = g_base + L"\\record.txt";
+  const std::wstring out_path = g_base + L"\\stdout.txt";
+  const std::wstring err_path = g_base + L"\\stderr.txt";
+  DeleteFileW(record_path.c_str());
+  SetEnvironmentVariableW(L"STANDIN_RECORD", record_path.c_str());
+  SetEnvironmentVariableW(L"STANDIN_EXIT", std::to_wstring(archiver_exit).c_str());
+
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = inheritable_file(out_path);
+  startup.hStdError = inheritable_file(err_path);
+  PROCESS_INFORMATION process = {};
+  const std::wstring front_end = tools + L"\\tevk-ar-lto.exe";
+  std::wstring command_line = quote(front_end) + L" " + tail;
+  Run run;
+  if (!CreateProcessW(front_end.c_str(), &command_line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                      tools.c_str(), &startup, &process)) {
+    run.status = 0xdeadbeef;
+    run.err = "test could not start the front end: error " + std::to_string(GetLastError());
+  } else {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &run.status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(startup.hStdOutput);
+  CloseHandle(startup.hStdError);
+  if (run.err.empty()) run.err = read_file(err_path).value_or("");
+  run.out = read_file(out_path).value_or("");
+  run.record = read_record(record_path);
+  return run;
+}
+
+Run run(const std::wstring& tools, const std::vector<std::wstring>& arguments,
+        DWORD archiver_exit = 0) {
+  std::wstring tail;
+  for (const std::wstring& argument : arguments) tail += quote(argument) + L" ";
+  return run_raw(tools, tail, archiver_exit);
+}
+
+// What msvcrt's wide stdout makes of `line` in the "C" locale that the front end
+// runs in: each unit up to U+00FF as its own byte, anything else as '?', and a
+// newline, in text mode, as CR LF.
+std::string c_locale_bytes(const std::wstring& line) {
+  std::string bytes;
+  for (wchar_t c : line) bytes += c == L'\n' ? "\r\n" : std::string(1, c <= 0xff ? c : '?');
+  return bytes;
+}
+
+// The archiver's argument vector for the front end's `arguments` in `tools`.
+std::vector<std::wstring> archiver_argv(const std::wstring& tools,
+                                        const std::vector<std::wstring>& arguments) {
+  std::vector<std::wstring> argv = {tools + L"\\tevk-ar.exe", arguments[0], L"--plugin",
+                                    tools + L"\\LLVMgold.dll"};
+  argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
+  return argv;
+}
+
+// The archiver ran once, from `tools`, got `expected_argv`, and the echo, printed
+// ahead of the archiver's own output, is the line it was started with.
+void expect_archiver_ran(const std::string& name, const Run& run, const std::wstring& tools,
+                         const std::vector<std::wstring>& expected_argv, DWORD status = 0) {
+  expect(name + ": archiver ran", run.record.has_value());
+  if (!run.record) {
+    std::printf("  stdout: %s\n  stderr: %s\n", printable(run.out).c_str(),
+                printable(run.err).c_str());
+    return;
+  }
+  expect_eq(name + ": archiver's own path", run.record->module, tools + L"\\tevk-ar.exe");
+  expect_eq(name + ": archiver's argv", run.record->argv, expected_argv);
+  expect_eq(name + ": stdout is the echo of the launched line, then the archiver's", run.out,
+            c_locale_bytes(run.record->command_line) + "\r\nstandin stdout\r\n");
+  expect_eq(name + ": stderr is the archiver's", run.err, std::string("standin stderr\r\n"));
+  expect_eq(name + ": exit status", run.status, status);
+}
+
+void test_outcomes() {
+  const std::wstring tools = make_tools(g_base + L"\\outcomes");
+
+  const Run typical = run(tools, {L"rcs", L"libm.a", L"a.o", L"b.o"});
+  expect_eq("typical run: echo", typical.out.substr(0, typical.out.find('\r')),
+            c_locale_bytes(tools + L"\\tevk-ar.exe rcs --plugin " + tools +
+                           L"\\LLVMgold.dll libm.a a.o b.o "));
+  expect_archiver_ran("typical run", typical, tools,
+                      archiver_argv(tools, {L"rcs", L"libm.a", L"a.o", L"b.o"}));
+
+  const Run two = run(tools, {L"s", L"libm.a"});
+  expect_eq(
+      "two arguments: echo", two.out.substr(0, two.out.find('\r')),
+      c_locale_bytes(tools + L"\\tevk-ar.exe s --plugin " + tools + L"\\LLVMgold.dll libm.a "));
+  expect_archiver_ran("two arguments", two, tools, archiver_argv(tools, {L"s", L"libm.a"}));
+
+  const std::vector<std::vector<std::wstring>> too_few = {{}, {L"rcs"}};
+  for (const std::vector<std::wstring>& arguments : too_few) {
+    const std::string name = std::to_string(arguments.size()) + " argument(s)";
+    const Run r = run(tools, arguments);
+    expect_eq(name + ": stdout", r.out, std::string());
+    expect_eq(name + ": stderr", r.err, std::string(" too less arguments\r\n"));
+    expect_eq(name + ": exit status", r.status, DWORD{1});
+    expect(name + ": no archiver started", !r.record);
+  }
+
+  const std::wstring bare = make_tools(g_base + L"\\no-archiver", false);
+  const Run missing = run(bare, {L"rcs", L"libm.a", L"a.o"});
+  expect_eq(
+      "missing archiver: stdout", missing.out,
+      c_locale_bytes(bare + L"\\tevk-ar.exe rcs --plugin " + bare + L"\\LLVMgold.dll libm.a a.o ") +
+          "\r\nfailed to create process 2");
+  expect_eq("missing archiver: stderr", missing.err, std::string());
+  expect_eq("missing archiver: exit status", missing.status, DWORD{1});
+}
+
+void test_exit_codes() {
+  const std::wstring tools = make_tools(g_base + L"\\exit-codes");
+  const std::vector<std::wstring> arguments = {L"rcs", L"libm.a", L"a.o"};
+  for (DWORD code : {0u, 1u, 255u, 256u, 0xC0000005u, 0xFFFFFFFFu}) {
+    const Run r = run(tools, arguments, code);
+    expect_archiver_ran("exit code " + std::to_string(code), r, tools,
+                        archiver_argv(tools, arguments), code);
+  }
+}
+
+void test_arguments() {
+  const std::wstring tools = make_tools(g_base + L"\\arguments");
+  // A file for a wildcard to match, were the front end to expand one.
+  write_file(tools + L"\\a.o", "");
+  const std::vector<std::pair<std::string, std::vector<std::wstring>>> cases = {
+      {"spaces", {L"rcs", L"lib a.a", L"a b.o", L" ", L"  lead.o", L"trail.o  "}},
+      {"empty ones", {L"rcs", L"", L"a.o", L"", L""}},
+      {"empty first", {L"", L"libm.a", L"a.o"}},
+      {"option injection", {L"rcs", L"x.a", L"x.o --plugin C:\\other.dll"}},
+      {"quotes", {L"rcs", L"x.a", L"say \"hi\".o", L"\"", L"\"\"", L"\"a b\""}},
+      {"backslashes",
+       {L"rcs", L"dir\\", L"a b\\", L"a b\\\\", L"a\\\\\"b", L"\\\\server\\share\\x.o",
+        L"C:\\dir\\sub\\", L"\\"}},
+      {"other white space", {L"rcs", L"x.a", L"\t", L"a\nb", L"\v", L"a\tb c"}},
+      {"no wildcard expansion", {L"rcs", L"x.a", L"*.o", L"?.o"}},
+      {"non-ASCII",
+       {L"rcs", L"\u00e9t\u00e9.a", L"\u65e5\u672c \u8a9e.o", L"\U0001F600.o", L"\u00ff\u0100"}},
+      {"not valid UTF-16", {L"rcs", L"x.a", L"\xD800", L"a\xDC00 b", L"\xDBFF"}},
+      {"long", {L"rcs", L"x.a", std::wstring(8000, L'a'), std::wstring(300, L' ')}},
+  };
+  for (const auto& [name, arguments] : cases)
+    expect_archiver_ran(name, run(tools, arguments), tools, archiver_argv(tools, arguments));
+
+  // The front end's own command line as a shell or a build tool might write it.
+  const Run raw = run_raw(tools, L"rcs x.a \"a b\".o c\\\"d.o \"e\\\\\" f.o");
+  expect_archiver_ran("raw command line", raw, tools,
+                      archiver_argv(tools, {L"rcs", L"x.a", L"a b.o", L"c\"d.o", L"e\\", L"f.o"}));
+}
+
+void test_paths() {
+  // An unquoted path would let the platform run base\my.exe for "base\my tools\...".
+  const std::wstring spaced = make_tools(g_base + L"\\my tools\\bin");
+  CopyFileW(g_standin.c_str(), (g_base + L"\\my.exe").c_str(), FALSE);
+  const std::vector<std::wstring> arguments = {L"rcs", L"libm.a", L"a.o"};
+  const Run r = run(spaced, arguments);
+  expect_archiver_ran("directory with a space", r, spaced, archiver_argv(spaced, arguments));
+  expect_eq("directory with a space: echo", r.out.substr(0, r.out.find('\r')),
+            c_locale_bytes(L"\"" + spaced + L"\\tevk-ar.exe\" rcs --plugin \"" + spaced +
+                           L"\\LLVMgold.dll\" libm.a a.o "));
+
+  const std::wstring unicode = make_tools(g_base + L"\\t\u00ebst \u65e5\u672c\U0001F600");
+  expect_archiver_ran("non-ASCII directory", run(unicode, arguments), unicode,
+                      archiver_argv(unicode, arguments));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::map<std::wstring, std::function<void()>> groups = {
+      {L"outcomes", test_outcomes},
+      {L"exit_codes", test_exit_codes},
+      {L"arguments", test_arguments},
+      {L"paths", test_paths},
+  };
+  if (argc != 4 || groups.count(argv[3]) == 0) {
+    std::fprintf(stderr,
+                 "usage: frontend_test FRONT_END STANDIN outcomes|exit_codes|arguments|paths\n");
+    return 2;
+  }
+  g_front_end = windows_path(argv[1]);
+  g_standin = windows_path(argv[2]);
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  g_base =
+      std::wstring(temp) + L"tevk-test-" + argv[3] + L"-" + std::to_wstring(GetCurrentProcessId());
+  create_directories(g_base);
+
+  groups.at(argv[3])();
+
+  remove_tree(g_base);
+  std::printf("%d passed, %d failed\n", g_passed, g_failed);
+  return g_failed == 0 ? 0 : 1;
+}
