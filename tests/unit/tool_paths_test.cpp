@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "crt_split.h"
+#include "shell_split.h"
 
 namespace {
 
@@ -197,6 +198,8 @@ TEST(QuoteShellArgument, EveryArgumentSurvivesARealShell) {
       "\xff\xfe",
   };
   EXPECT_EQ(split_by_shell(compose_command(arguments)), arguments);
+  // The model of a shell that the fuzz tests use agrees with the real one.
+  EXPECT_EQ(split_shell(compose_command(arguments)), arguments);
 }
 
 }  // namespace
