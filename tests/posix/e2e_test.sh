@@ -4,7 +4,7 @@
 # to see the exact argument vector or a chosen exit.
 # Usage: e2e_test.sh FRONT_END LLVMGOLD WORK_DIR GROUP
 set -u
-front_end=$1 llvmgold=$2 work=$3 group=$4
+front_end=$(realpath "$1") llvmgold=$(realpath "$2") work=$3 group=$4
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
@@ -101,6 +101,19 @@ test_outcomes() {
     expect_eq "killed by SIG$signal" "$raw" "$(kill -l "$signal")"
   done
 
+  # An echo that cannot be written does not stop the launch.
+  for target in /dev/full closed; do
+    rm -f record.bin
+    if [ "$target" = closed ]; then
+      STANDIN_RECORD="$work/record.bin" STANDIN_EXIT=3 "$work/tools/tevk-ar-lto" rcs x.a a.o >&- 2>/dev/null
+    else
+      STANDIN_RECORD="$work/record.bin" STANDIN_EXIT=3 "$work/tools/tevk-ar-lto" rcs x.a a.o >"$target" 2>/dev/null
+    fi
+    expect_eq "stdout $target: status" "$?" 3
+    expect_eq "stdout $target: archiver ran" "$(vector)" \
+      "$(vector "$work/tools/tevk-ar" rcs --plugin "$work/tools/LLVMgold.so" x.a a.o)"
+  done
+
   tools "$work/bare" none
   run "$work/bare/tevk-ar-lto" rcs x.a a.o
   expect_eq "missing archiver: stdout" "$out" "$work/bare/tevk-ar rcs --plugin $work/bare/LLVMgold.so x.a a.o "$'\n'"failed to create process 2"
@@ -139,6 +152,37 @@ test_symlink() {
   PATH="$work/bin:$PATH" run tevk-ar-lto rcs libadd.a add.o
   expect_eq "through a symlink in PATH: echo" "$out" "'$work/real tools/tevk-ar' rcs --plugin '$work/real tools/LLVMgold.so' libadd.a add.o "$'\n'
   expect_eq "through a symlink in PATH: indexed" "$(nm -s libadd.a | grep -c '^add in add.o$')" 1
+}
+
+# 64 front ends at once, as make -j starts them, each archiving its own LTO
+# library through the real archiver: nothing may be shared between them.
+test_parallel() {
+  tools "$work/tools" "$(command -v ar)"
+  printf 'int shared_%s(void) { return 1; }\n' one two >shared.c
+  clang -flto -O2 -c shared.c -o shared.o
+  local jobs=64 i
+  for ((i = 0; i < jobs; i++)); do
+    mkdir "job$i"
+    printf 'int own_%d(void) { return %d; }\n' "$i" "$i" >"job$i/own.c"
+    cp shared.o "job$i/"
+  done
+  printf '%s\n' job* | xargs -P 2 -I{} clang -flto -O2 -c {}/own.c -o {}/own.o
+  for ((i = 0; i < jobs; i++)); do
+    (cd "job$i" && "$work/tools/tevk-ar-lto" rcs libown.a own.o shared.o >stdout.txt 2>stderr.txt
+     echo $? >status.txt) &
+  done
+  wait
+  local bad_status=0 bad_echo=0 bad_index=0
+  for ((i = 0; i < jobs; i++)); do
+    [ "$(cat "job$i/status.txt")$(cat "job$i/stderr.txt")" = 0 ] || bad_status=$((bad_status + 1))
+    [ "$(cat "job$i/stdout.txt")" = "$work/tools/tevk-ar rcs --plugin $work/tools/LLVMgold.so libown.a own.o shared.o " ] ||
+      bad_echo=$((bad_echo + 1))
+    [ "$(nm -s "job$i/libown.a" | grep ' in ' | sort)" = "$(printf 'own_%d in own.o\nshared_one in shared.o\nshared_two in shared.o' "$i")" ] ||
+      bad_index=$((bad_index + 1))
+  done
+  expect_eq "parallel: jobs that failed" "$bad_status" 0
+  expect_eq "parallel: jobs with a wrong echo" "$bad_echo" 0
+  expect_eq "parallel: archives without their full index" "$bad_index" 0
 }
 
 # The recipe the README gives for CMake: the front end as CMAKE_AR, and as the

@@ -9,12 +9,15 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "random_arguments.h"
 #include "record.h"
 
 namespace {
@@ -182,15 +185,18 @@ std::optional<Record> read_record(const std::wstring& path) {
   return record;
 }
 
-HANDLE inheritable_file(const std::wstring& path) {
+HANDLE inheritable_file(const std::wstring& path, bool writable = true) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Runs the front end in `tools` on the raw command-line text `tail`, from `tools`
 // as the current directory, with the archiver told to exit with `archiver_exit`.
-Run run_raw(const std::wstring& tools, const std::wstring& tail, DWORD archiver_exit = 0) {
+// With `writable_stdout` false, every write to standard output fails.
+Run run_raw(const std::wstring& tools, const std::wstring& tail, DWORD archiver_exit = 0,
+            bool writable_stdout = true) {
   const std::wstring record_path = g_base + L"\\record.txt";
   const std::wstring out_path = g_base + L"\\stdout.txt";
   const std::wstring err_path = g_base + L"\\stderr.txt";
@@ -202,7 +208,7 @@ Run run_raw(const std::wstring& tools, const std::wstring& tail, DWORD archiver_
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = inheritable_file(out_path);
+  startup.hStdOutput = inheritable_file(out_path, writable_stdout);
   startup.hStdError = inheritable_file(err_path);
   PROCESS_INFORMATION process = {};
   const std::wstring front_end = tools + L"\\tevk-ar-lto.exe";
@@ -303,6 +309,14 @@ void test_outcomes() {
           "\r\nfailed to create process 2");
   expect_eq("missing archiver: stderr", missing.err, std::string());
   expect_eq("missing archiver: exit status", missing.status, DWORD{1});
+
+  // An echo that cannot be written does not stop the launch.
+  const Run unwritable = run_raw(tools, L"rcs libm.a a.o", 3, false);
+  expect("unwritable stdout: archiver ran", unwritable.record.has_value());
+  if (unwritable.record)
+    expect_eq("unwritable stdout: archiver's argv", unwritable.record->argv,
+              archiver_argv(tools, {L"rcs", L"libm.a", L"a.o"}));
+  expect_eq("unwritable stdout: exit status", unwritable.status, DWORD{3});
 }
 
 void test_exit_codes() {
@@ -360,18 +374,39 @@ void test_paths() {
                       archiver_argv(unicode, arguments));
 }
 
+// Seeded random vectors: each must reach the archiver exactly, status and all.
+void test_random(uint64_t seed) {
+  std::printf("seed %llu; replay with: frontend_test FRONT_END STANDIN random %llu\n",
+              static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
+  std::mt19937_64 rng(seed);
+  const std::wstring tools = make_tools(g_base + L"\\random");
+  const DWORD codes[] = {0, 1, 2, 255, 256, 0xC0000005, 0xFFFFFFFF};
+  for (int i = 0; i < 300; ++i) {
+    // Room for quoting to double it within Windows' 32,767-unit command line.
+    const std::vector<std::wstring> arguments =
+        random_arguments<wchar_t>(rng, Units::kUtf16, 10000);
+    const DWORD code = codes[rng() % (sizeof codes / sizeof codes[0])];
+    expect_archiver_ran("random vector " + std::to_string(i), run(tools, arguments, code), tools,
+                        archiver_argv(tools, arguments), code);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  const uint64_t seed =
+      argc > 4 ? std::wcstoull(argv[4], nullptr, 10) : GetTickCount() ^ GetCurrentProcessId();
   const std::map<std::wstring, std::function<void()>> groups = {
       {L"outcomes", test_outcomes},
       {L"exit_codes", test_exit_codes},
       {L"arguments", test_arguments},
       {L"paths", test_paths},
+      {L"random", [seed] { test_random(seed); }},
   };
-  if (argc != 4 || groups.count(argv[3]) == 0) {
+  if (argc < 4 || argc > 5 || groups.count(argv[3]) == 0) {
     std::fprintf(stderr,
-                 "usage: frontend_test FRONT_END STANDIN outcomes|exit_codes|arguments|paths\n");
+                 "usage: frontend_test FRONT_END STANDIN outcomes|exit_codes|arguments|paths\n"
+                 "       frontend_test FRONT_END STANDIN random [SEED]\n");
     return 2;
   }
   g_front_end = windows_path(argv[1]);

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs the front end under valgrind's memcheck on each of its paths, and the unit
+# tests too: no error, no leak. Valgrind follows the front end up to its exec of
+# the archiver, which then runs natively.
+# Usage: valgrind_test.sh FRONT_END UNIT_TESTS WORK_DIR
+set -u
+front_end=$(realpath "$1") unit_tests=$(realpath "$2") work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$work" && mkdir -p "$work/tools" "$work/bare" "$work/logs" && cd "$work" || exit 1
+cp "$front_end" tools/tevk-ar-lto
+cp "$here/standin.sh" tools/tevk-ar
+cp "$front_end" bare/tevk-ar-lto
+
+passed=0 failed=0
+memcheck() {  # memcheck NAME EXPECTED_STATUS COMMAND...
+  local name=$1 expected=$2; shift 2
+  valgrind -q --suppressions="$here/valgrind.supp" --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
+    --log-file="$work/logs/$name.%p" "$@" >/dev/null 2>&1
+  local status=$?
+  if [ "$status" -eq "$expected" ] && [ -z "$(cat logs/"$name".*)" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL $name: status $status (expected $expected)"
+    head -n 40 logs/"$name".*
+  fi
+}
+
+memcheck typical 0 tools/tevk-ar-lto rcs libm.a a.o b.o
+memcheck hard_arguments 3 env STANDIN_EXIT=3 tools/tevk-ar-lto "" "a b" "it's" $'\xff' "$(printf '%*s' 5000 x)"
+memcheck too_few 1 tools/tevk-ar-lto rcs
+memcheck no_arguments 1 tools/tevk-ar-lto
+memcheck missing_archiver 1 bare/tevk-ar-lto rcs libm.a a.o
+memcheck unit_tests 0 "$unit_tests"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
