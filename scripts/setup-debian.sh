@@ -26,5 +26,5 @@ apt-get install -y --no-install-recommends -t bookworm \
   wine64 wine32:i386 \
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 \
   cmake ninja-build g++ googletest \
-  clang llvm-14-linker-tools binutils file \
+  clang libclang-rt-14-dev llvm-14-linker-tools binutils \
   clang-format clang-tidy cppcheck valgrind

@@ -21,11 +21,11 @@ std::vector<NativeString> archiver_arguments(const ToolPaths& tools, int argc,
   std::vector<NativeString> arguments;
   arguments.reserve(static_cast<size_t>(argc) + 2);
   arguments.push_back(tools.archiver);
-  arguments.push_back(argv[1]);
+  arguments.emplace_back(argv[1]);
   // Widened byte by byte: the option is ASCII on every host.
   arguments.emplace_back(kPluginOption, kPluginOption + std::strlen(kPluginOption));
   arguments.push_back(tools.plugin);
-  for (int i = 2; i < argc; ++i) arguments.push_back(argv[i]);
+  for (int i = 2; i < argc; ++i) arguments.emplace_back(argv[i]);
   return arguments;
 }
 

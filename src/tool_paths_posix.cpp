@@ -1,7 +1,7 @@
 //===- tool_paths_posix.cpp - Finding the tools beside the executable on POSIX ===//
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "tool_paths.h"
@@ -22,10 +22,10 @@ const char kPluginName[] = "LLVMgold.so";
 
 // `path` with every symbolic link resolved, or nothing when it does not exist.
 std::optional<std::string> real_path(const char* path) {
-  char* resolved = realpath(path, nullptr);
+  char* resolved = ::realpath(path, nullptr);
   if (resolved == nullptr) return std::nullopt;
   std::string result(resolved);
-  free(resolved);
+  std::free(resolved);
   return result;
 }
 
@@ -33,7 +33,7 @@ std::optional<std::string> real_path(const char* path) {
 std::optional<std::string> search_path(const char* program_name) {
   if (program_name == nullptr || *program_name == '\0') return std::nullopt;
   if (std::strchr(program_name, '/') != nullptr) return real_path(program_name);
-  const char* search = getenv("PATH");
+  const char* search = std::getenv("PATH");
   std::string_view rest = search != nullptr ? search : "";
   for (;;) {
     const size_t colon = rest.find(':');

@@ -15,7 +15,7 @@ std::optional<std::wstring> own_path() {
   const HMODULE self = GetModuleHandleW(nullptr);
   for (DWORD size = MAX_PATH;; size = size * 2 < kLongestPath ? size * 2 : kLongestPath) {
     std::wstring path(size, L'\0');
-    const DWORD length = GetModuleFileNameW(self, &path[0], size);
+    const DWORD length = GetModuleFileNameW(self, path.data(), size);
     if (length == 0) return std::nullopt;
     // A result that fills the buffer is truncated whatever GetLastError says:
     // Windows XP returns the size with no NUL and no error.
