@@ -54,7 +54,7 @@ std::optional<std::string> own_path(const char* program_name) {
   uint32_t size = 0;
   _NSGetExecutablePath(nullptr, &size);
   std::string path(size, '\0');
-  if (_NSGetExecutablePath(&path[0], &size) == 0) return real_path(path.c_str());
+  if (_NSGetExecutablePath(path.data(), &size) == 0) return real_path(path.c_str());
 #elif defined(__linux__)
   if (std::optional<std::string> path = real_path("/proc/self/exe")) return path;
 #endif

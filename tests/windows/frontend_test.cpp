@@ -84,18 +84,15 @@ std::wstring windows_path(const wchar_t* path) {
   return result;
 }
 
-// The \\?\ form lets file calls take paths past MAX_PATH.
-std::wstring long_form(const std::wstring& path) { return L"\\\\?\\" + path; }
-
 void create_directories(const std::wstring& path) {
   for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
-    CreateDirectoryW(long_form(path.substr(0, i)).c_str(), nullptr);
-  CreateDirectoryW(long_form(path).c_str(), nullptr);
+    CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+  CreateDirectoryW(path.c_str(), nullptr);
 }
 
 void remove_tree(const std::wstring& path) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(long_form(path + L"\\*").c_str(), &found);
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::wstring name = found.cFileName;
@@ -104,16 +101,16 @@ void remove_tree(const std::wstring& path) {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         remove_tree(child);
       } else {
-        DeleteFileW(long_form(child).c_str());
+        DeleteFileW(child.c_str());
       }
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryW(long_form(path).c_str());
+  RemoveDirectoryW(path.c_str());
 }
 
 void write_file(const std::wstring& path, const std::string& content) {
-  HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
   WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -121,8 +118,8 @@ void write_file(const std::wstring& path, const std::string& content) {
 }
 
 std::optional<std::string> read_file(const std::wstring& path) {
-  HANDLE file = CreateFileW(long_form(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string content;
   char chunk[4096];
@@ -136,9 +133,8 @@ std::optional<std::string> read_file(const std::wstring& path) {
 // stand-in as the archiver and an (empty) plugin.
 std::wstring make_tools(const std::wstring& directory, bool with_archiver = true) {
   create_directories(directory);
-  CopyFileW(g_front_end.c_str(), long_form(directory + L"\\tevk-ar-lto.exe").c_str(), FALSE);
-  if (with_archiver)
-    CopyFileW(g_standin.c_str(), long_form(directory + L"\\tevk-ar.exe").c_str(), FALSE);
+  CopyFileW(g_front_end.c_str(), (directory + L"\\tevk-ar-lto.exe").c_str(), FALSE);
+  if (with_archiver) CopyFileW(g_standin.c_str(), (directory + L"\\tevk-ar.exe").c_str(), FALSE);
   write_file(directory + L"\\LLVMgold.dll", "");
   return directory;
 }
