@@ -30,8 +30,14 @@ if [ "$status" -ne 0 ]; then
 fi
 [ $# -eq 0 ] && exit 0
 
-WINEPREFIX=$prefix WINEDEBUG=-all "$loader" "$@"
+# Wine's server outlives the program and holds on to the output streams that it
+# inherited; CTest would wait for them to close, until every other test's Wine is
+# done too. So the program writes to files, which are then passed on.
+out=$(mktemp) err=$(mktemp)
+WINEPREFIX=$prefix WINEDEBUG=-all "$loader" "$@" >"$out" 2>"$err"
 status=$?
+cat "$out" && cat "$err" >&2
+rm -f "$out" "$err"
 if [ ! -f "$prefix/system.reg" ]; then
   echo "Wine could not make its prefix $prefix" >&2
   exit 1
