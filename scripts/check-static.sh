@@ -16,7 +16,7 @@ cppcheck --enable=warning,style,performance,portability --std=c++17 --error-exit
 
 echo "--- clang-tidy (POSIX)"
 clang-tidy --quiet -p build/host src/main.cpp src/main_posix.cpp src/tool_paths.cpp \
-  src/tool_paths_posix.cpp src/child_process_posix.cpp || failed+=(clang-tidy-posix)
+  src/front_ends.cpp src/tool_paths_posix.cpp src/child_process_posix.cpp || failed+=(clang-tidy-posix)
 
 echo "--- clang-tidy (Windows)"
 # clang finds MinGW's C headers by itself, but not its libstdc++: ask g++ for them.

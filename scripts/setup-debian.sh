@@ -27,4 +27,5 @@ apt-get install -y --no-install-recommends -t bookworm \
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 \
   cmake ninja-build g++ googletest \
   clang libclang-rt-14-dev llvm-14-linker-tools binutils \
+  autoconf automake libtool \
   clang-format clang-tidy cppcheck valgrind

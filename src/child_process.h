@@ -1,11 +1,18 @@
-//===- child_process.h - Starting the archiver and passing on its exit status ===//
+//===- child_process.h - Running the tool and passing on its exit status ===//
 #pragma once
 
 #include <vector>
 
 #include "native.h"
 
-// Runs the program `arguments[0]`, found by that full path and never by search, and
-// returns its exit status; prints "failed to create process N" and returns 1 when
-// it cannot be started. Windows hands the child `command_line`, POSIX `arguments`.
-int run_and_wait(const NativeString& command_line, const std::vector<NativeString>& arguments);
+// How a run ended: the tool's exit status, or why it could not be started.
+struct RunResult {
+  bool started;
+  int exit_status;   // The tool's, all 32 bits of it on Windows.
+  int launch_error;  // When not started: GetLastError() on Windows, errno on POSIX.
+};
+
+// Runs the program `arguments[0]`, found by that full path and never by search, on
+// exactly `arguments`, and waits for it. On POSIX the tool takes this process's
+// place, so this returns only when it could not be started.
+RunResult run_and_wait(const std::vector<NativeString>& arguments);

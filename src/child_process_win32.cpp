@@ -1,11 +1,11 @@
-//===- child_process_win32.cpp - Running the archiver with CreateProcessW ===//
+//===- child_process_win32.cpp - Running the tool with CreateProcessW ===//
 #include <windows.h>
 
-#include <cstdio>
-
 #include "child_process.h"
+#include "tool_paths.h"
 
-int run_and_wait(const std::wstring& command_line, const std::vector<std::wstring>& arguments) {
+RunResult run_and_wait(const std::vector<std::wstring>& arguments) {
+  const std::wstring command_line = compose_command(arguments);
   // CreateProcessW may write into its command line, so it gets a copy of its own.
   std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
   buffer.push_back(L'\0');
@@ -17,8 +17,7 @@ int run_and_wait(const std::wstring& command_line, const std::vector<std::wstrin
   // prefix of an unquoted path (C:\Program.exe for C:\Program Files\...).
   if (!CreateProcessW(arguments[0].c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    std::wprintf(L"failed to create process %d", static_cast<int>(GetLastError()));
-    return 1;
+    return RunResult{false, 1, static_cast<int>(GetLastError())};
   }
 
   DWORD status = 1;
@@ -29,5 +28,5 @@ int run_and_wait(const std::wstring& command_line, const std::vector<std::wstrin
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   // The full 32 bits pass through: exception codes such as 0xC0000005 included.
-  return static_cast<int>(status);
+  return RunResult{true, static_cast<int>(status), 0};
 }

@@ -16,8 +16,8 @@ void write_line(std::FILE* stream, const std::string& line) {
 
 // The echo on Windows, through the locale in force at start. A character that the
 // locale cannot convert would otherwise leave the stream failed and swallow the rest
-// of the line, newline included, gluing the archiver's output onto it: it shows as
-// '?' instead, and the archiver still gets it exactly.
+// of the line, newline included, gluing the tool's output onto it: it shows as
+// '?' instead, and the tool still gets it exactly.
 void write_line(std::FILE* stream, const std::wstring& line) {
   for (wchar_t c : line) {
     if (std::fputwc(c, stream) == WEOF) {
@@ -29,29 +29,32 @@ void write_line(std::FILE* stream, const std::wstring& line) {
   std::fflush(stream);
 }
 
-namespace {
-
-// Reports one of the front end's own failures before anything is started.
-int fail(const char* message) {
-  std::fputs(message, stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
-  return 1;
-}
-
-}  // namespace
-
-int front_end_main(int argc, NativeChar** argv) {
-  const std::optional<ToolPaths> tools = locate_tools(argc > 0 ? argv[0] : nullptr);
+int front_end_main(const FrontEnd& front_end, int argc, NativeChar** argv) {
+  const std::optional<ToolPaths> tools = locate_tools(front_end.tool, argc > 0 ? argv[0] : nullptr);
   if (!tools) {
-    std::fputs("failed to find ", stderr);
-    return fail(kArchiverName);
+    std::fprintf(stderr, "failed to find %s%s\n", front_end.tool, kExecutableSuffix);
+    std::fflush(stderr);
+    return 1;
   }
-  if (argc <= 2) return fail(" too less arguments");
+  // argc is 0 when a POSIX caller passes no argv[0] at all.
+  const int count = argc > 0 ? argc - 1 : 0;
+  if (count < front_end.minimum_arguments) {
+    std::fputs(" too less arguments\n", stderr);
+    std::fflush(stderr);
+    return 1;
+  }
 
-  const std::vector<NativeString> arguments = archiver_arguments(*tools, argc, argv);
-  const NativeString command_line = compose_command(arguments);
-  // Flushed before the launch, so the echo precedes whatever the archiver writes.
-  write_line(stdout, command_line);
-  return run_and_wait(command_line, arguments);
+  const std::vector<NativeString> arguments =
+      tool_arguments(*tools, front_end.arguments_before_plugin, argc, argv);
+  // Flushed before the launch, so the echo precedes whatever the tool writes.
+  if (front_end.echo) write_line(stdout, compose_command(arguments));
+  const RunResult result = run_and_wait(arguments);
+  if (result.started) return result.exit_status;
+
+  if (front_end.launch_failure == LaunchFailure::kStdoutAfterEcho) {
+    std::printf("failed to create process %d", result.launch_error);
+  } else {
+    std::fprintf(stderr, "failed to create process %d\n", result.launch_error);
+  }
+  return 1;
 }

@@ -1,6 +1,7 @@
 //===- tool_paths.cpp - Tool paths and command lines: pure, platform-free logic ===//
 #include "tool_paths.h"
 
+#include <algorithm>
 #include <cstring>
 
 template <class Char>
@@ -15,17 +16,19 @@ std::optional<std::basic_string<Char>> directory_of(std::basic_string_view<Char>
 template std::optional<std::string> directory_of(std::string_view, char);
 template std::optional<std::wstring> directory_of(std::wstring_view, wchar_t);
 
-std::vector<NativeString> archiver_arguments(const ToolPaths& tools, int argc,
-                                             const NativeChar* const* argv) {
-  static const char kPluginOption[] = "--plugin";
+NativeString native_string(const char* ascii) { return {ascii, ascii + std::strlen(ascii)}; }
+
+std::vector<NativeString> tool_arguments(const ToolPaths& tools, int before_plugin, int argc,
+                                         const NativeChar* const* argv) {
+  // argv[0], the front end's own name, is not passed on; argc may even be 0.
+  const int ahead = std::min(before_plugin, std::max(argc - 1, 0));
   std::vector<NativeString> arguments;
-  arguments.reserve(static_cast<size_t>(argc) + 2);
-  arguments.push_back(tools.archiver);
-  arguments.emplace_back(argv[1]);
-  // Widened byte by byte: the option is ASCII on every host.
-  arguments.emplace_back(kPluginOption, kPluginOption + std::strlen(kPluginOption));
+  arguments.reserve(static_cast<size_t>(argc) + 3);
+  arguments.push_back(tools.tool);
+  for (int i = 1; i <= ahead; ++i) arguments.emplace_back(argv[i]);
+  arguments.push_back(native_string("--plugin"));
   arguments.push_back(tools.plugin);
-  for (int i = 2; i < argc; ++i) arguments.emplace_back(argv[i]);
+  for (int i = ahead + 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   return arguments;
 }
 

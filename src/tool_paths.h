@@ -1,4 +1,4 @@
-//===- tool_paths.h - Where the tools lie, and the archiver's command line ===//
+//===- tool_paths.h - Where the tools lie, and the tool's command line ===//
 #pragma once
 
 #include <optional>
@@ -8,29 +8,33 @@
 
 #include "native.h"
 
-// The archiver and the plugin, which always lie beside the front end itself.
+// The tool and the plugin, which always lie beside the front end itself.
 struct ToolPaths {
   NativeString directory;  // Holds the front end; no trailing separator, may be empty.
-  NativeString archiver;
+  NativeString tool;
   NativeString plugin;
 };
 
-// File name of the archiver on this host, as the no-directory message names it.
-extern const char kArchiverName[];
+// What this host appends to a program's name to make its file name: ".exe" or "".
+extern const char kExecutableSuffix[];
 
-// Finds the tools beside the running executable; nothing when its path has no directory.
-// `program_name` is argv[0], used only on hosts that cannot name their own executable.
-std::optional<ToolPaths> locate_tools(const NativeChar* program_name);
+// Finds `tool` (its name before kExecutableSuffix) and the plugin beside the running
+// executable; nothing when its path has no directory. `program_name` is argv[0],
+// used only on hosts that cannot name their own executable.
+std::optional<ToolPaths> locate_tools(const char* tool, const NativeChar* program_name);
+
+// `ascii` in the host's characters: widened unit by unit on Windows.
+NativeString native_string(const char* ascii);
 
 // The part of `path` before its last `separator`; nothing when it holds none.
 template <class Char>
 std::optional<std::basic_string<Char>> directory_of(std::basic_string_view<Char> path,
                                                     Char separator);
 
-// The archiver's argument vector: the archiver, the front end's first argument,
-// "--plugin" and the plugin, then the rest of the front end's arguments (argc > 2).
-std::vector<NativeString> archiver_arguments(const ToolPaths& tools, int argc,
-                                             const NativeChar* const* argv);
+// The tool's argument vector: the tool, the first `before_plugin` of the front end's
+// arguments (fewer if it has fewer), "--plugin" and the plugin, then the rest.
+std::vector<NativeString> tool_arguments(const ToolPaths& tools, int before_plugin, int argc,
+                                         const NativeChar* const* argv);
 
 // One Windows command line that the C runtime splits back into exactly `arguments`;
 // every argument, the last included, is followed by one space.

@@ -10,7 +10,7 @@
 #include <mach-o/dyld.h>
 #endif
 
-const char kArchiverName[] = "tevk-ar";
+const char kExecutableSuffix[] = "";
 
 namespace {
 
@@ -63,10 +63,10 @@ std::optional<std::string> own_path(const char* program_name) {
 
 }  // namespace
 
-std::optional<ToolPaths> locate_tools(const char* program_name) {
+std::optional<ToolPaths> locate_tools(const char* tool, const char* program_name) {
   const std::optional<std::string> path = own_path(program_name);
   if (!path) return std::nullopt;
   std::optional<std::string> directory = directory_of<char>(*path, '/');
   if (!directory) return std::nullopt;
-  return ToolPaths{*directory, *directory + "/" + kArchiverName, *directory + "/" + kPluginName};
+  return ToolPaths{*directory, *directory + "/" + tool, *directory + "/" + kPluginName};
 }

@@ -3,7 +3,7 @@
 
 #include "tool_paths.h"
 
-const char kArchiverName[] = "tevk-ar.exe";
+const char kExecutableSuffix[] = ".exe";
 
 namespace {
 
@@ -29,10 +29,12 @@ std::optional<std::wstring> own_path() {
 
 }  // namespace
 
-std::optional<ToolPaths> locate_tools(const wchar_t* /*program_name*/) {
+std::optional<ToolPaths> locate_tools(const char* tool, const wchar_t* /*program_name*/) {
   const std::optional<std::wstring> path = own_path();
   if (!path) return std::nullopt;
   std::optional<std::wstring> directory = directory_of<wchar_t>(*path, L'\\');
   if (!directory) return std::nullopt;
-  return ToolPaths{*directory, *directory + L"\\tevk-ar.exe", *directory + L"\\LLVMgold.dll"};
+  return ToolPaths{*directory,
+                   *directory + L'\\' + native_string(tool) + native_string(kExecutableSuffix),
+                   *directory + L"\\LLVMgold.dll"};
 }

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Runs the front end under valgrind's memcheck on each of its paths, and the unit
-# tests too: no error, no leak. Valgrind follows the front end up to its exec of
-# the archiver, which then runs natively.
-# Usage: valgrind_test.sh FRONT_END UNIT_TESTS WORK_DIR
+# Runs the front ends under valgrind's memcheck on each of their paths, and the
+# unit tests too: no error, no leak. Valgrind follows a front end up to its exec
+# of the tool, which then runs natively.
+# Usage: valgrind_test.sh FRONT_END_DIR UNIT_TESTS WORK_DIR
 set -u
-front_end=$(realpath "$1") unit_tests=$(realpath "$2") work=$3
+front_ends=$(realpath "$1") unit_tests=$(realpath "$2") work=$3
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$work" && mkdir -p "$work/tools" "$work/bare" "$work/logs" && cd "$work" || exit 1
-cp "$front_end" tools/tevk-ar-lto
-cp "$here/standin.sh" tools/tevk-ar
-cp "$front_end" bare/tevk-ar-lto
+for tool in ar nm ranlib; do
+  cp "$front_ends/tevk-$tool-lto" tools/
+  cp "$front_ends/tevk-$tool-lto" bare/
+  cp "$here/standin.sh" "tools/tevk-$tool"
+done
 
 passed=0 failed=0
 memcheck() {  # memcheck NAME EXPECTED_STATUS COMMAND...
@@ -31,6 +33,9 @@ memcheck hard_arguments 3 env STANDIN_EXIT=3 tools/tevk-ar-lto "" "a b" "it's" $
 memcheck too_few 1 tools/tevk-ar-lto rcs
 memcheck no_arguments 1 tools/tevk-ar-lto
 memcheck missing_archiver 1 bare/tevk-ar-lto rcs libm.a a.o
+memcheck nm_no_arguments 0 tools/tevk-nm-lto
+memcheck ranlib_hard_arguments 3 env STANDIN_EXIT=3 tools/tevk-ranlib-lto "" "a b" $'\xff'
+memcheck nm_missing_tool 1 bare/tevk-nm-lto x.o
 memcheck unit_tests 0 "$unit_tests"
 
 echo "$passed passed, $failed failed"

@@ -38,15 +38,37 @@ TEST(DirectoryOf, PosixPathsSplitAtTheLastSlash) {
   EXPECT_EQ(directory_of<char>("tevk-ar-lto", '/'), std::nullopt);
 }
 
-TEST(ArchiverArguments, FirstArgumentGoesAheadOfThePluginTheRestAfter) {
-  const ToolPaths tools{"D", "D/tevk-ar", "D/LLVMgold.so"};
-  const char* five[] = {"front", "rcs", "libm.a", "a.o", "b.o"};
-  EXPECT_EQ(archiver_arguments(tools, 5, five),
-            (std::vector<std::string>{"D/tevk-ar", "rcs", "--plugin", "D/LLVMgold.so", "libm.a",
-                                      "a.o", "b.o"}));
-  const char* three[] = {"front", "", "libm.a"};
-  EXPECT_EQ(archiver_arguments(tools, 3, three),
-            (std::vector<std::string>{"D/tevk-ar", "", "--plugin", "D/LLVMgold.so", "libm.a"}));
+TEST(ToolArguments, ThePluginOptionGoesAfterAsManyArgumentsAsTheRowSays) {
+  const ToolPaths tools{"D", "D/tool", "D/LLVMgold.so"};
+  struct Case {
+    int before_plugin;
+    std::vector<const char*> argv;  // argv[0] included, as the runtime hands it over.
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      // The archiver: its key letters stay first.
+      {1,
+       {"front", "rcs", "libm.a", "a.o", "b.o"},
+       {"D/tool", "rcs", "--plugin", "D/LLVMgold.so", "libm.a", "a.o", "b.o"}},
+      {1, {"front", "", "libm.a"}, {"D/tool", "", "--plugin", "D/LLVMgold.so", "libm.a"}},
+      // nm and ranlib: the option ahead of every option, "--" and file name.
+      {0,
+       {"front", "-B", "--", "a b.o", ""},
+       {"D/tool", "--plugin", "D/LLVMgold.so", "-B", "--", "a b.o", ""}},
+      {0, {"front", "--version"}, {"D/tool", "--plugin", "D/LLVMgold.so", "--version"}},
+      // Fewer arguments than go ahead of the option, and none at all: the tool
+      // still runs, as build systems probe it.
+      {0, {"front"}, {"D/tool", "--plugin", "D/LLVMgold.so"}},
+      {1, {"front"}, {"D/tool", "--plugin", "D/LLVMgold.so"}},
+      {2, {"front", "x"}, {"D/tool", "x", "--plugin", "D/LLVMgold.so"}},
+      {0, {}, {"D/tool", "--plugin", "D/LLVMgold.so"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(
+        tool_arguments(tools, c.before_plugin, static_cast<int>(c.argv.size()), c.argv.data()),
+        c.expected)
+        << "before_plugin " << c.before_plugin << ", argc " << c.argv.size();
+  }
 }
 
 TEST(ComposeCommand, WindowsLineIsVerbatimForOrdinaryArgumentsAndEndsInASpace) {
