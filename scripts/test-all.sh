@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds and tests every preset, then runs the static checks; exits non-zero if
-# anything fails. Run scripts/setup-debian.sh first. Usage: test-all.sh [PRESET...]
+# Builds and tests every preset, then runs the static checks and the
+# reproducibility check; exits non-zero if anything fails. Run
+# scripts/setup-debian.sh first. Usage: test-all.sh [PRESET...]
 #   host           unit tests; end to end with binutils ar and LLVM's gold plugin
 #   host-sanitize  the same under ASan and UBSan, and each fuzz target for 20 s
 #   host-valgrind  the same, and the front end and unit tests under memcheck
 #   windows-x64    end to end under 64-bit Wine, and the PE image
 #   windows-x86    the release, end to end under 32-bit Wine, and the PE image
+# then the static checks, and the release built and packaged twice from clean
+# clones of HEAD, which must give the same bytes.
 # The last line names every test that was skipped, and why: on a machine whose
 # kernel cannot run 32-bit programs, the windows-x86 tests that need Wine.
 set -uo pipefail
@@ -30,6 +33,8 @@ for preset in "${presets[@]}"; do
 done
 echo "=== static checks"
 scripts/check-static.sh || failed+=(static)
+echo "=== reproducible release"
+scripts/check-reproducible.sh || failed+=(reproducible)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
