@@ -39,7 +39,7 @@ scripts/check-reproducible.sh || failed+=(reproducible)
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
 else
-  echo "all presets and static checks passed"
+  echo "all presets and checks passed"
 fi
 if [ ${#skipped[@]} -gt 0 ]; then
   printf -v list '%s; ' "${skipped[@]}"
