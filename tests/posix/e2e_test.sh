@@ -39,7 +39,7 @@ run() {
 }
 
 # An argument vector as od shows it, NULs between the words: the stand-in
-# archiver's record, or (given words) what it should hold.
+# tool's record, or (given words) what it should hold.
 vector() { if [ $# -eq 0 ]; then od -An -c record.bin; else printf '%s\0' "$@" | od -An -c; fi; }
 
 sample_library() {
