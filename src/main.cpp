@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 #include "child_process.h"
 #include "tool_paths.h"
@@ -29,20 +30,24 @@ void write_line(std::FILE* stream, const std::wstring& line) {
   std::fflush(stream);
 }
 
+namespace {
+
+// Reports one of the front end's own failures before anything is started.
+int fail(const std::string& message) {
+  std::fputs(message.c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  return 1;
+}
+
+}  // namespace
+
 int front_end_main(const FrontEnd& front_end, int argc, NativeChar** argv) {
   const std::optional<ToolPaths> tools = locate_tools(front_end.tool, argc > 0 ? argv[0] : nullptr);
-  if (!tools) {
-    std::fprintf(stderr, "failed to find %s%s\n", front_end.tool, kExecutableSuffix);
-    std::fflush(stderr);
-    return 1;
-  }
+  if (!tools) return fail(std::string("failed to find ") + front_end.tool + kExecutableSuffix);
   // argc is 0 when a POSIX caller passes no argv[0] at all.
   const int count = argc > 0 ? argc - 1 : 0;
-  if (count < front_end.minimum_arguments) {
-    std::fputs(" too less arguments\n", stderr);
-    std::fflush(stderr);
-    return 1;
-  }
+  if (count < front_end.minimum_arguments) return fail(" too less arguments");
 
   const std::vector<NativeString> arguments =
       tool_arguments(*tools, front_end.arguments_before_plugin, argc, argv);

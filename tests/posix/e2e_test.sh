@@ -42,6 +42,19 @@ run() {
 # tool's record, or (given words) what it should hold.
 vector() { if [ $# -eq 0 ]; then od -An -c record.bin; else printf '%s\0' "$@" | od -An -c; fi; }
 
+# expect_same_answer TOOL CASE: for the '|'-separated arguments CASE, the front
+# end's output, errors and status are those of the tool run directly with the
+# plugin, from $work/tools.
+expect_same_answer() {
+  local t=$work/tools expected
+  local -a arguments
+  IFS='|' read -r -d '' -a arguments < <(printf '%s\0' "$2")
+  run "$t/tevk-$1" --plugin "$t/LLVMgold.so" "${arguments[@]}"
+  expected="$out|$err|$status"
+  run "$t/tevk-$1-lto" "${arguments[@]}"
+  expect_eq "$1 [$2]: the front end's answer is $1's" "$out|$err|$status" "$expected"
+}
+
 sample_library() {
   printf 'int add(int a, int b) { return a + b; }\n' >add.c
   printf '#include <stdio.h>\nint add(int, int);\nint main(void) { printf("%%d\\n", add(2, 3)); return 0; }\n' >main.c
@@ -243,14 +256,9 @@ test_nm() {
   # Whatever nm answers, the front end answers: listings, probes, nm's own failures.
   clang -flto -O2 -c add.c -o "my add.o"
   "$t/tevk-ar-lto" rcs libadd.a add.o >/dev/null
-  local -a cases=("-B|add.o" "my add.o" "-s|libadd.a" "" "--version" "-h" "missing.o" "-B|--|add.o")
   local case
-  for case in "${cases[@]}"; do
-    IFS='|' read -r -d '' -a arguments < <(printf '%s\0' "$case")
-    run "$t/tevk-nm" --plugin "$t/LLVMgold.so" "${arguments[@]}"
-    local expected="$out|$err|$status"
-    run "$t/tevk-nm-lto" "${arguments[@]}"
-    expect_eq "nm [$case]: the front end's answer is nm's" "$out|$err|$status" "$expected"
+  for case in "-B|add.o" "my add.o" "-s|libadd.a" "" "--version" "-h" "missing.o" "-B|--|add.o"; do
+    expect_same_answer nm "$case"
   done
 }
 
@@ -287,13 +295,8 @@ test_ranlib() {
   run "$t/tevk-ranlib-lto" "my lib.a"
   expect_eq "file name with a space: indexed" "$status $(index "my lib.a")" "0 1"
   # Whatever ranlib answers, the front end answers.
-  local arguments
-  for arguments in "" "--version" "-h" "missing.a"; do
-    run "$t/tevk-ranlib" --plugin "$t/LLVMgold.so" $arguments
-    local expected="$out|$err|$status"
-    run "$t/tevk-ranlib-lto" $arguments
-    expect_eq "ranlib [$arguments]: the front end's answer is ranlib's" "$out|$err|$status" "$expected"
-  done
+  local case
+  for case in "" "--version" "-h" "missing.a"; do expect_same_answer ranlib "$case"; done
 }
 
 # What nm's and ranlib's front ends share, from a table: the exact vector the
