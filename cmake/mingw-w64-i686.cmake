@@ -12,3 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Wine's 32-bit loader; wine64 would exit 0 without running a 32-bit program.
 set(TEVK_WINE_LOADER /usr/lib/wine/wine CACHE FILEPATH "Wine's loader for the tests")
 set(TEVK_OBJDUMP i686-w64-mingw32-objdump)
+# The host that the tests build the real Windows tools for.
+set(TEVK_WINDOWS_HOST i686-w64-mingw32)

@@ -11,3 +11,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(TEVK_WINE_LOADER /usr/lib/wine/wine64 CACHE FILEPATH "Wine's loader for the tests")
 set(TEVK_OBJDUMP x86_64-w64-mingw32-objdump)
+# The host that the tests build the real Windows tools for.
+set(TEVK_WINDOWS_HOST x86_64-w64-mingw32)

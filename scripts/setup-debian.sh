@@ -25,6 +25,8 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get install -y --no-install-recommends -t bookworm \
   wine64 wine32:i386 \
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 \
+  gcc-mingw-w64-i686-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
+  binutils-source gcc-12-source flex bison make xz-utils \
   cmake ninja-build g++ googletest \
   clang libclang-rt-14-dev llvm-14-linker-tools binutils \
   autoconf automake libtool \

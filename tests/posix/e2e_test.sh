@@ -6,6 +6,7 @@
 set -u
 front_ends=$(realpath "$1") llvmgold=$(realpath "$2") work=$3 group=$4
 here=$(cd "$(dirname "$0")" && pwd)
+support=$here/../support
 readme=$here/../../README.md
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
@@ -224,7 +225,7 @@ test_cmake() {
   for case in "${cases[@]}"; do
     IFS='|' read -r name toolchain options create fails <<<"$case"
     rm -rf build
-    run cmake -S "$here/lto_project" -B build -G Ninja -DCMAKE_C_COMPILER=clang \
+    run cmake -S "$support/lto_project" -B build -G Ninja -DCMAKE_C_COMPILER=clang \
       -DCMAKE_TOOLCHAIN_FILE="$work/$toolchain.cmake" $options
     expect_eq "$name: configure" "$status" 0
     run cmake --build build --verbose
@@ -360,7 +361,7 @@ test_libtool() {
   local -a recipe
   read -r -a recipe < <(sed -n 's|^\./configure ||p' "$readme" | sed "s|/opt/tevk/bin|$t|g")
   expect_eq "the README's configure line sets AR, NM and RANLIB" "${recipe[*]%%=*}" "AR NM RANLIB"
-  cp -r "$here/libtool_project" src && cp "$here"/lto_project/*.c src/
+  cp -r "$here/libtool_project" src && cp "$support"/lto_project/*.c src/
   (cd src && autoreconf -fi) >autoreconf.txt 2>&1
   expect_eq "autoreconf" "$?" 0
   local kind

@@ -33,8 +33,11 @@ fi
 # Wine's server outlives the program and holds on to the output streams that it
 # inherited; CTest would wait for them to close, until every other test's Wine is
 # done too. So the program writes to files, which are then passed on.
+# A UTF-8 locale whatever the caller's: Wine reads Unix file names in the locale's
+# character set (under "C" it cannot open a folder named in UTF-8), and takes the
+# Windows locale from it, here en-US with the ANSI code page 1252.
 out=$(mktemp) err=$(mktemp)
-WINEPREFIX=$prefix WINEDEBUG=-all "$loader" "$@" >"$out" 2>"$err"
+WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8 "$loader" "$@" >"$out" 2>"$err"
 status=$?
 cat "$out" && cat "$err" >&2
 rm -f "$out" "$err"
