@@ -12,7 +12,7 @@ struct RunResult {
   int launch_error;  // When not started: GetLastError() on Windows, errno on POSIX.
 };
 
-// Runs the program `arguments[0]`, found by that full path and never by search, on
-// exactly `arguments`, and waits for it. On POSIX the tool takes this process's
-// place, so this returns only when it could not be started.
-RunResult run_and_wait(const std::vector<NativeString>& arguments);
+// Runs `program`, found by that full path and never by search, on exactly
+// `arguments` (its argv[0] included), and waits for it. On POSIX the tool takes
+// this process's place, so this returns only when it could not be started.
+RunResult run_and_wait(const NativeString& program, const std::vector<NativeString>& arguments);

@@ -6,7 +6,7 @@
 
 #include "child_process.h"
 
-RunResult run_and_wait(const std::vector<std::string>& arguments) {
+RunResult run_and_wait(const std::string& program, const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -17,6 +17,6 @@ RunResult run_and_wait(const std::vector<std::string>& arguments) {
   // not execvp: the tool is the file beside the front end, never one on PATH.
   // stdio's buffers do not survive the exec.
   std::fflush(stdout);
-  execv(argv[0], argv.data());
+  execv(program.c_str(), argv.data());
   return RunResult{false, 1, errno};
 }

@@ -4,7 +4,7 @@
 #include "child_process.h"
 #include "tool_paths.h"
 
-RunResult run_and_wait(const std::vector<std::wstring>& arguments) {
+RunResult run_and_wait(const std::wstring& program, const std::vector<std::wstring>& arguments) {
   const std::wstring command_line = compose_command(arguments);
   // CreateProcessW may write into its command line, so it gets a copy of its own.
   std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
@@ -14,9 +14,10 @@ RunResult run_and_wait(const std::vector<std::wstring>& arguments) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   // Naming the application stops the platform from trying each space-separated
-  // prefix of an unquoted path (C:\Program.exe for C:\Program Files\...).
-  if (!CreateProcessW(arguments[0].c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  // prefix of an unquoted path (C:\Program.exe for C:\Program Files\...), and
+  // starts the file by its full wide path whatever form argv[0] takes.
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     return RunResult{false, 1, static_cast<int>(GetLastError())};
   }
 

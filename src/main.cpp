@@ -53,7 +53,7 @@ int front_end_main(const FrontEnd& front_end, int argc, NativeChar** argv) {
       tool_arguments(*tools, front_end.arguments_before_plugin, argc, argv);
   // Flushed before the launch, so the echo precedes whatever the tool writes.
   if (front_end.echo) write_line(stdout, compose_command(arguments));
-  const RunResult result = run_and_wait(arguments);
+  const RunResult result = run_and_wait(tools->tool, arguments);
   if (result.started) return result.exit_status;
 
   if (front_end.launch_failure == LaunchFailure::kStdoutAfterEcho) {

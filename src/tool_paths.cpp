@@ -24,7 +24,7 @@ std::vector<NativeString> tool_arguments(const ToolPaths& tools, int before_plug
   const int ahead = std::min(before_plugin, std::max(argc - 1, 0));
   std::vector<NativeString> arguments;
   arguments.reserve(static_cast<size_t>(argc) + 3);
-  arguments.push_back(tools.tool);
+  arguments.push_back(tools.tool_argv0);
   for (int i = 1; i <= ahead; ++i) arguments.emplace_back(argv[i]);
   arguments.push_back(native_string("--plugin"));
   arguments.push_back(tools.plugin);

@@ -10,9 +10,10 @@
 
 // The tool and the plugin, which always lie beside the front end itself.
 struct ToolPaths {
-  NativeString directory;  // Holds the front end; no trailing separator, may be empty.
-  NativeString tool;
-  NativeString plugin;
+  NativeString directory;   // Holds the front end; no trailing separator, may be empty.
+  NativeString tool;        // The tool's full path, by which it is started.
+  NativeString tool_argv0;  // The tool's path on its own command line, which it reads as argv[0].
+  NativeString plugin;      // The plugin's path on the tool's command line.
 };
 
 // What this host appends to a program's name to make its file name: ".exe" or "".
@@ -31,7 +32,7 @@ template <class Char>
 std::optional<std::basic_string<Char>> directory_of(std::basic_string_view<Char> path,
                                                     Char separator);
 
-// The tool's argument vector: the tool, the first `before_plugin` of the front end's
+// The tool's argument vector: its argv0, the first `before_plugin` of the front end's
 // arguments (fewer if it has fewer), "--plugin" and the plugin, then the rest.
 std::vector<NativeString> tool_arguments(const ToolPaths& tools, int before_plugin, int argc,
                                          const NativeChar* const* argv);

@@ -68,5 +68,6 @@ std::optional<ToolPaths> locate_tools(const char* tool, const char* program_name
   if (!path) return std::nullopt;
   std::optional<std::string> directory = directory_of<char>(*path, '/');
   if (!directory) return std::nullopt;
-  return ToolPaths{*directory, *directory + "/" + tool, *directory + "/" + kPluginName};
+  const std::string tool_path = *directory + "/" + tool;
+  return ToolPaths{*directory, tool_path, tool_path, *directory + "/" + kPluginName};
 }

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> parts =
       split_at_nul(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   if (parts.size() < 2) return 0;
-  const ToolPaths tools{parts[0], parts[0] + "/tevk-tool", parts[1]};
+  const ToolPaths tools{parts[0], parts[0] + "/tevk-tool", parts[0] + "/tevk-tool", parts[1]};
   // argv[0] is the front end's own name, never used.
   std::vector<const char*> argv = {"tevk-tool-lto"};
   for (size_t i = 2; i < parts.size(); ++i) argv.push_back(parts[i].c_str());
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       tool_arguments(tools, before_plugin, argc, argv.data());
   const int ahead = std::min(before_plugin, argc - 1);
   require(arguments.size() == static_cast<size_t>(argc) + 2, "two more words than arguments");
-  require(arguments[0] == tools.tool, "tool first");
+  require(arguments[0] == tools.tool_argv0, "tool first");
   for (int i = 1; i <= ahead; ++i) require(arguments[i] == argv[i], "the ones ahead in order");
   require(arguments[ahead + 1] == "--plugin" && arguments[ahead + 2] == tools.plugin,
           "then the plugin option");

@@ -39,7 +39,8 @@ TEST(DirectoryOf, PosixPathsSplitAtTheLastSlash) {
 }
 
 TEST(ToolArguments, ThePluginOptionGoesAfterAsManyArgumentsAsTheRowSays) {
-  const ToolPaths tools{"D", "D/tool", "D/LLVMgold.so"};
+  // The command line names the tool by its argv0, never by the path that starts it.
+  const ToolPaths tools{"D", "D/started", "D/tool", "D/LLVMgold.so"};
   struct Case {
     int before_plugin;
     std::vector<const char*> argv;  // argv[0] included, as the runtime hands it over.

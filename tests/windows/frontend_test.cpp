@@ -287,21 +287,33 @@ std::string c_locale_bytes(const std::wstring& line) {
   return bytes;
 }
 
+// `path`, or with `shortened` its 8.3 short form: how the tool's command line
+// names a file whose path the ANSI code page cannot hold.
+std::wstring named(const std::wstring& path, bool shortened) {
+  if (!shortened) return path;
+  std::wstring short_path(32768, L'\0');
+  short_path.resize(GetShortPathNameW(path.c_str(), &short_path[0], 32768));
+  return short_path;
+}
+
 // The tool's argument vector for the front end's `arguments` in `tools`.
 std::vector<std::wstring> tool_argv(const std::wstring& tools,
-                                    const std::vector<std::wstring>& arguments) {
+                                    const std::vector<std::wstring>& arguments,
+                                    bool shortened = false) {
   const auto ahead = arguments.begin() + std::min(g_kind.before_plugin, arguments.size());
-  std::vector<std::wstring> argv = {tools + L"\\" + g_kind.tool};
+  std::vector<std::wstring> argv = {named(tools + L"\\" + g_kind.tool, shortened)};
   argv.insert(argv.end(), arguments.begin(), ahead);
-  argv.insert(argv.end(), {L"--plugin", tools + L"\\LLVMgold.dll"});
+  argv.insert(argv.end(), {L"--plugin", named(tools + L"\\LLVMgold.dll", shortened)});
   argv.insert(argv.end(), ahead, arguments.end());
   return argv;
 }
 
 // The tool ran once, from `tools`, on `arguments`, and standard output is its own,
 // after the echo of the line that it was started with if the front end echoes.
+// With `shortened`, its command line names it and the plugin by their short forms.
 void expect_tool_ran(const std::string& name, const Run& run, const std::wstring& tools,
-                     const std::vector<std::wstring>& arguments, DWORD status = 0) {
+                     const std::vector<std::wstring>& arguments, DWORD status = 0,
+                     bool shortened = false) {
   expect(name + ": tool ran", run.record.has_value());
   if (!run.record) {
     std::printf("  stdout: %s\n  stderr: %s\n", printable(run.out).c_str(),
@@ -310,7 +322,7 @@ void expect_tool_ran(const std::string& name, const Run& run, const std::wstring
   }
   const std::string echo = g_kind.echo ? c_locale_bytes(run.record->command_line) + "\r\n" : "";
   expect_eq(name + ": tool's own path", run.record->module, tools + L"\\" + g_kind.tool);
-  expect_eq(name + ": tool's argv", run.record->argv, tool_argv(tools, arguments));
+  expect_eq(name + ": tool's argv", run.record->argv, tool_argv(tools, arguments, shortened));
   expect_eq(name + ": stdout", run.out, echo + "standin stdout\r\n");
   expect_eq(name + ": stderr is the tool's", run.err, std::string("standin stderr\r\n"));
   expect_eq(name + ": exit status", run.status, status);
@@ -423,8 +435,19 @@ void test_paths() {
               c_locale_bytes(L"\"" + spaced + L"\\" + g_kind.tool + L"\" rcs --plugin \"" + spaced +
                              L"\\LLVMgold.dll\" libm.a a.o "));
 
+  // The tools are narrow-character programs, whose argv comes through the ANSI code
+  // page (1252 here, from wine.sh's locale). It holds Latin-1: the paths stay.
+  expect_eq("ANSI code page", DWORD{GetACP()}, DWORD{1252});
+  const std::wstring latin = make_tools(g_base + L"\\Zo\u00eb tools");
+  expect_tool_ran("Latin-1 directory", run(latin, arguments), latin, arguments);
+
+  // It holds neither CJK nor an emoji: the command line names the tool and the
+  // plugin by their short forms, while the tool is started by its full path.
   const std::wstring unicode = make_tools(g_base + L"\\t\u00ebst \u65e5\u672c\U0001F600");
-  expect_tool_ran("non-ASCII directory", run(unicode, arguments), unicode, arguments);
+  const std::wstring tool = unicode + L"\\" + g_kind.tool;
+  expect("the tool has a short form of its own", named(tool, true) != tool);
+  expect_tool_ran("directory that the code page cannot hold", run(unicode, arguments), unicode,
+                  arguments, 0, true);
 }
 
 // Seeded random vectors: each must reach the tool exactly, status and all.

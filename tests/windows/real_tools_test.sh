@@ -5,7 +5,7 @@
 # beside its control: the same job with the bare tool, which cannot read the
 # objects, writes no LTO symbols to the index, and whose archive does not link.
 # Usage: real_tools_test.sh GROUP WORK_DIR FRONT_END_DIR TOOLS_DIR HOST EMULATOR...
-#   GROUP: ar, nm, ranlib or cmake
+#   GROUP: ar, nm, ranlib, cmake or code_pages
 #   EMULATOR: wine.sh with its loader and prefix, which runs each Windows program
 set -u
 group=$1 work=$2 front_ends=$3 tool_build=$4 host=$5
@@ -220,6 +220,49 @@ test_cmake() {
     run build/prog.exe
     expect_eq "$name: program runs" "$out|$status" $'5\r\n|0'
   done
+}
+
+# A tool folder whose name the ANSI code page (1252 here) cannot hold reaches the
+# narrow-character tools by its short form; one that it holds, by its own name.
+test_code_pages() {
+  objects
+  local name t printable='^Z:\\[ -~]+$'
+  for name in 工具 инструменты; do
+    t=$work/$name
+    tools "$t"
+    run "$t/tevk-ar-lto.exe" rcs libadd.a add.o
+    expect_eq "$name: archive, quiet, status 0" "$err|$status" "|0"
+    expect_eq "$name: index" "$(index libadd.a)" "$add in add.o"
+    # Both paths name the same short folder, which the code page holds.
+    local short=${out%%\\tevk-ar.exe *}
+    expect_eq "$name: echo names the tools by the folder's short form" "$out" \
+      "$short\\tevk-ar.exe rcs --plugin $short\\LLVMgold.dll libadd.a add.o "$'\r\n'
+    expect_eq "$name: the short form is another, printable name" \
+      "$([[ $short != "$(win "$t")" && $short =~ $printable && $short != *\?* ]] && echo yes)" yes
+    expect_links "$name" libadd.a
+
+    run "$t/tevk-nm-lto.exe" add.o
+    expect_eq "$name: nm lists the LTO symbol" "$(grep -c " T $add"$'\r$' <<<"$out")|$status" "1|0"
+    "${emulator[@]}" "$t/tevk-ar.exe" rc libranlib.a add.o 2>/dev/null
+    run "$t/tevk-ranlib-lto.exe" libranlib.a
+    expect_eq "$name: ranlib indexes" "$status|$(index libranlib.a)" "0|$add in add.o"
+
+    # The control: given the folder's own name, the tool cannot load the plugin.
+    run "$t/tevk-ar.exe" rcs --plugin "$(win "$t")\\LLVMgold.dll" libbare.a add.o
+    expect_eq "$name: by its own name, the tool cannot load the plugin" \
+      "$(unreadable)|$status|$(index libbare.a | grep -c "^$add ")" "1|0|0"
+  done
+
+  # Latin-1: code page 1252 holds it, so the long path stays, in the echo too,
+  # written as the front end's C locale writes it: one byte a character.
+  t="$work/Zoë tools"
+  tools "$t"
+  run "$t/tevk-ar-lto.exe" rcs liblatin.a add.o
+  local long
+  long=$(win "$t" | iconv -f UTF-8 -t ISO-8859-1)
+  expect_eq "Latin-1: echo keeps the long path" "$out" \
+    "\"$long\\tevk-ar.exe\" rcs --plugin \"$long\\LLVMgold.dll\" liblatin.a add.o "$'\r\n'
+  expect_eq "Latin-1: index" "$status|$(index liblatin.a)" "0|$add in add.o"
 }
 
 "test_$group"
