@@ -8,15 +8,9 @@ front_ends=$(realpath "$1") llvmgold=$(realpath "$2") work=$3 group=$4
 here=$(cd "$(dirname "$0")" && pwd)
 support=$here/../support
 readme=$here/../../README.md
+. "$support/expect.sh"
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
-passed=0 failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$1"; }
-expect_eq() {  # expect_eq WHAT ACTUAL EXPECTED
-  if [ "$2" == "$3" ]; then pass; else
-    fail "$1"; printf '  actual:   %q\n  expected: %q\n' "$2" "$3"; fi
-}
 
 # tools DIR [TOOL=PATH...]: a tool directory as a user lays it out: the three
 # front ends, the plugin, and each PATH as tevk-TOOL (ar=/usr/bin/ar). A copy of
@@ -210,7 +204,7 @@ test_parallel() {
 test_cmake() {
   tools "$work/tools" ar="$(command -v ar)" ranlib="$(command -v ranlib)"
   local t=$work/tools
-  sed -n '/^```cmake$/,/^```$/{/^```/d;p}' "$readme" | sed "s|/opt/tevk/bin|$t|" >recipe.cmake
+  readme_cmake_recipe "$t" >recipe.cmake
   expect_eq "the README's recipe names all four tools for C" \
     "$(grep -c "CMAKE_\(C_COMPILER_\)\?\(AR\|RANLIB\) " recipe.cmake)" 4
   # The same with the bare ranlib, which strips the index that the archiver wrote.

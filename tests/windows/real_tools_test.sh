@@ -12,7 +12,7 @@ group=$1 work=$2 front_ends=$3 tool_build=$4 host=$5
 shift 5
 emulator=("$@")
 support=$(cd "$(dirname "$0")/../support" && pwd)
-readme=$(cd "$(dirname "$0")/../.." && pwd)/README.md
+. "$support/expect.sh"
 # The emulator alone checks that Wine can run here, or says why not (77: skipped).
 "${emulator[@]}" || exit
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
@@ -24,13 +24,7 @@ add=add
 [[ $host == i686-* ]] && add=_add
 undefined_add="undefined reference to \`add'"
 
-passed=0 failed=0 wine_retries=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$1"; }
-expect_eq() {  # expect_eq WHAT ACTUAL EXPECTED
-  if [ "$2" == "$3" ]; then pass; else
-    fail "$1"; printf '  actual:   %q\n  expected: %q\n' "$2" "$3"; fi
-}
+wine_retries=0
 
 # The Windows name of an absolute Unix path: Wine shows the Unix root as Z:.
 win() { local path=Z:$1; echo "${path//\//\\}"; }
@@ -190,7 +184,7 @@ test_cmake() {
     shim "shims/tevk-$tool" "$t/tevk-$tool.exe"
   done
   { printf 'set(CMAKE_SYSTEM_NAME Windows)\nset(CMAKE_C_COMPILER %s)\n' "$cc"
-    sed -n '/^```cmake$/,/^```$/{/^```/d;p}' "$readme" | sed "s|/opt/tevk/bin|$work/shims|"
+    readme_cmake_recipe "$work/shims"
   } >recipe.cmake
   sed 's|-lto||' recipe.cmake >bare.cmake
 
