@@ -25,7 +25,7 @@ gcc_tarball=$(one '/usr/src/gcc-12/gcc-12.*.tar.xz')
 
 # What the result depends on: this script, the sources and the host's compiler.
 cc=$host-gcc-win32
-inputs=$(sha256sum "$0" "$binutils_tarball" "$gcc_tarball" | cut -d' ' -f1; "$cc" --version | head -n 1)
+inputs=$(sha256sum "$0" "$binutils_tarball" "$gcc_tarball" | cut -d' ' -f1; "$cc" --version | sed -n 1p)
 if [ -f "$out/inputs.txt" ] && [ "$(cat "$out/inputs.txt")" = "$inputs" ]; then
   echo "windows tools for $host: already built in $out"
   exit 0

@@ -18,10 +18,11 @@ support=$(cd "$(dirname "$0")/../support" && pwd)
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
 cc=$host-gcc-win32
-# The symbol of the C function add(): i686 Windows prefixes an underscore. The
-# linker's messages give the C name.
-add=add
-[[ $host == i686-* ]] && add=_add
+# i686 Windows prefixes C symbols with an underscore; the linker's messages give
+# the C name.
+underscore=
+[[ $host == i686-* ]] && underscore=_
+add=${underscore}add
 undefined_add="undefined reference to \`add'"
 
 wine_retries=0
@@ -106,7 +107,7 @@ test_ar() {
   run "$t/tevk-ar-lto.exe" rcs libresp.a @objects.rsp
   expect_eq "response file: echo" "$out" "$tool rcs --plugin $plugin libresp.a @objects.rsp "$'\r\n'
   expect_eq "response file: index" "$(index libresp.a)" \
-    "$add in add.o"$'\n'"$([[ $host == i686-* ]] && echo _)twice in my twice.o"
+    "$add in add.o"$'\n'"${underscore}twice in my twice.o"
 
   run "$t/tevk-ar-lto.exe" t libresp.a
   expect_eq "t: lists the members" "$out|$status" \
@@ -224,6 +225,7 @@ test_code_pages() {
   for name in 工具 инструменты; do
     t=$work/$name
     tools "$t"
+    rm -f libadd.a libranlib.a libbare.a
     run "$t/tevk-ar-lto.exe" rcs libadd.a add.o
     expect_eq "$name: archive, quiet, status 0" "$err|$status" "|0"
     expect_eq "$name: index" "$(index libadd.a)" "$add in add.o"
