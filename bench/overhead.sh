@@ -13,6 +13,8 @@ runs=${2:-300}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work"
+cp "$here/tests/support/lto_project/add.c" .
 
 if [[ $front_end == *.exe ]]; then
   build=$(dirname "$front_end")
@@ -25,11 +27,9 @@ if [[ $front_end == *.exe ]]; then
   esac
   emulator=("$here/tests/windows/wine.sh" "$loader" "$build/wineprefix")
   "$here/tests/windows/build_tools.sh" "$host" "$build/windows-tools" "${emulator[@]}" >&2
-  cd "$work"
   cp "$front_end" tevk-ar-lto.exe
   cp "$build/windows-tools/ar.exe" tevk-ar.exe
   cp "$build/windows-tools/liblto_plugin.dll" LLVMgold.dll
-  printf 'int add(int a, int b) { return a + b; }\n' >add.c
   "$host-gcc-win32" -flto -O2 -c add.c
   # Wine's loader itself, as wine.sh runs it, without the script's own work.
   export WINEPREFIX=$build/wineprefix WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -39,11 +39,9 @@ if [[ $front_end == *.exe ]]; then
   # stays up between the runs that follow.
   "${through[@]}" >/dev/null
 else
-  cd "$work"
   cp "$front_end" tevk-ar-lto
   cp "$(command -v ar)" tevk-ar
   cp "${TEVK_LLVMGOLD:-/usr/lib/llvm-14/lib/LLVMgold.so}" LLVMgold.so
-  printf 'int add(int a, int b) { return a + b; }\n' >add.c
   clang -flto -O2 -c add.c
   direct=("$work/tevk-ar" rcs --plugin "$work/LLVMgold.so" lib.a add.o)
   through=("$work/tevk-ar-lto" rcs lib.a add.o)

@@ -11,7 +11,6 @@ readme=$here/../../README.md
 . "$support/expect.sh"
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
-
 # tools DIR [TOOL=PATH...]: a tool directory as a user lays it out: the three
 # front ends, the plugin, and each PATH as tevk-TOOL (ar=/usr/bin/ar). A copy of
 # a binutils program outside /usr/bin loads no plugin on its own, so only the

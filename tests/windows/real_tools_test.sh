@@ -66,10 +66,17 @@ objects() {
 # The archive's symbol index, one "SYMBOL in MEMBER" a line; empty if it has none.
 index() { "$host-nm" -s "$1" 2>/dev/null | sed -n '/^Archive index:/,/^$/{/ in /p}'; }
 
+# How many entries of the archive's index name add(): 0 when no LTO symbol got there.
+indexed_add() { index "$1" | grep -c "^$add "; }
+
+# lto_link NAME ARCHIVE: links NAME.exe from main.c and the archive with LTO; the
+# linker's messages on standard output.
+lto_link() { "$cc" -flto -O2 main.c "$2" -o "$1.exe" 2>&1; }
+
 # expect_links NAME ARCHIVE: an LTO program links against it and runs under Wine.
 expect_links() {
   local link
-  link=$("$cc" -flto -O2 main.c "$2" -o "$1.exe" 2>&1)
+  link=$(lto_link "$@")
   expect_eq "$1: LTO link against $2" "$?|$link" "0|"
   run "$1.exe"
   expect_eq "$1: linked program runs" "$out|$status" $'5\r\n|0'
@@ -78,7 +85,7 @@ expect_links() {
 # expect_no_link NAME ARCHIVE: the link fails, for want of the LTO symbols.
 expect_no_link() {
   local link
-  link=$("$cc" -flto -O2 main.c "$2" -o "$1.exe" 2>&1)
+  link=$(lto_link "$@")
   expect_eq "$1: LTO link against $2 fails" "$?|$(grep -c "$undefined_add" <<<"$link")" "1|1"
 }
 
@@ -98,7 +105,7 @@ test_ar() {
 
   run "$t/tevk-ar.exe" rcs libbare.a add.o
   expect_eq "bare archiver: cannot read the object, status 0" "$(unreadable)|$status" "1|0"
-  expect_eq "bare archiver: no LTO symbol in the index" "$(index libbare.a | grep -c "^$add ")" 0
+  expect_eq "bare archiver: no LTO symbol in the index" "$(indexed_add libbare.a)" 0
   expect_no_link "bare archiver" libbare.a
 
   # CMake's MinGW rules hand long object lists over in a response file, which
@@ -151,7 +158,7 @@ test_ranlib() {
   tools "$t"
   objects
   "${emulator[@]}" "$t/tevk-ar.exe" rc libadd.a add.o 2>/dev/null
-  expect_eq "bare archiver: index without LTO symbols" "$(index libadd.a | grep -c "^$add ")" 0
+  expect_eq "bare archiver: index without LTO symbols" "$(indexed_add libadd.a)" 0
   cp libadd.a libbare.a
 
   run "$t/tevk-ranlib-lto.exe" libadd.a
@@ -161,7 +168,7 @@ test_ranlib() {
 
   run "$t/tevk-ranlib.exe" libbare.a
   expect_eq "bare ranlib: cannot read the object" "$(unreadable)" 1
-  expect_eq "bare ranlib: no LTO symbol in the index" "$(index libbare.a | grep -c "^$add ")" 0
+  expect_eq "bare ranlib: no LTO symbol in the index" "$(indexed_add libbare.a)" 0
   expect_no_link "bare ranlib" libbare.a
 }
 
@@ -246,7 +253,7 @@ test_code_pages() {
     # The control: given the folder's own name, the tool cannot load the plugin.
     run "$t/tevk-ar.exe" rcs --plugin "$(win "$t")\\LLVMgold.dll" libbare.a add.o
     expect_eq "$name: by its own name, the tool cannot load the plugin" \
-      "$(unreadable)|$status|$(index libbare.a | grep -c "^$add ")" "1|0|0"
+      "$(unreadable)|$status|$(indexed_add libbare.a)" "1|0|0"
   done
 
   # Latin-1: code page 1252 holds it, so the long path stays, in the echo too,
